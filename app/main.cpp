@@ -1,0 +1,6 @@
+#include "app/CTlvcApp.h"
+
+int main(int argc, char** argv) {
+    CTlvcApp app;
+    return app.Run(argc, argv);
+}
