@@ -94,20 +94,17 @@ std::size_t MessageQueue::Pump() {
 }
 
 bool MessageQueue::PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    // The condition may hang on state that no message announces (a server's log, a file), so it
+    // is asked again at least every few milliseconds, not only after a post.
+    constexpr auto RECHECK = std::chrono::milliseconds(10);
     auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         Pump();
         if (done()) return true;
+        auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return false;
         std::unique_lock lock(m_mutex);
-        if (m_entries.empty()) {
-            if (m_posted.wait_until(lock, deadline) == std::cv_status::timeout && m_entries.empty()) {
-                lock.unlock();
-                return done();
-            }
-        } else if (std::chrono::steady_clock::now() >= deadline) {
-            lock.unlock();
-            return done();
-        }
+        if (m_entries.empty()) m_posted.wait_until(lock, std::min(deadline, now + RECHECK));
     }
 }
 

@@ -79,7 +79,8 @@ public:
     // many messages reached a target.
     std::size_t Pump();
 
-    // Pumps until `done` answers true or `timeout` passes, sleeping while the queue is empty.
+    // Pumps until `done` answers true or `timeout` passes, sleeping while the queue is empty;
+    // `done` is asked after every pump and at least every 10 ms.
     bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
     bool HasPending() const { return m_pending.load(std::memory_order_acquire); }

@@ -20,4 +20,13 @@ int CurrentProcessId();
 // exit normally.
 int WaitForProcess(int pid);
 
+// Does not block: true when a process started by StartProcess has ended. It is then reaped, and
+// `exitStatus` (when given) receives its exit status, or -1 when it did not exit normally.
+bool TryWaitForProcess(int pid, int* exitStatus);
+
+// Asks a process started by StartProcess to end (SIGTERM), gives it `graceMilliseconds`, then
+// kills it (SIGKILL); reaps it either way. Returns its exit status, or -1 when it had to be killed,
+// did not exit normally or was no child of ours.
+int StopProcess(int pid, int graceMilliseconds);
+
 }  // namespace platform

@@ -1,12 +1,15 @@
 #include "platform/Process.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <set>
+#include <thread>
 
 extern char** environ;
 
@@ -50,6 +53,32 @@ int WaitForProcess(int pid) {
     } while (result < 0 && errno == EINTR);
     if (result < 0 || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
+}
+
+bool TryWaitForProcess(int pid, int* exitStatus) {
+    int status = 0;
+    pid_t result;
+    do {
+        result = waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    if (result == 0) return false;
+    if (exitStatus) *exitStatus = (result > 0 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
+    return true;  // ended, or no child of ours to wait for
+}
+
+int StopProcess(int pid, int graceMilliseconds) {
+    if (pid <= 0) return -1;
+    int exitStatus = -1;
+    if (TryWaitForProcess(pid, &exitStatus)) return exitStatus;
+    kill(static_cast<pid_t>(pid), SIGTERM);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMilliseconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (TryWaitForProcess(pid, &exitStatus)) return exitStatus;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(static_cast<pid_t>(pid), SIGKILL);
+    WaitForProcess(pid);
+    return -1;
 }
 
 }  // namespace platform
