@@ -92,6 +92,7 @@ void ResourceUpdater::AddEntries(const std::string& relative, int entryPhase) {
 
 void ResourceUpdater::StartRun() {
     if (started) return;
+    m_cacheListings.clear();
     LoadLocalVersions();
     for (UpdateTask& task : MakeManifestTasks()) AddTask(task);
     started = true;
@@ -99,6 +100,7 @@ void ResourceUpdater::StartRun() {
 }
 
 void ResourceUpdater::ResetTasks() {
+    m_cacheListings.clear();
     started = false;
     cursor = 0;
     tasks.clear();
@@ -127,6 +129,8 @@ void ResourceUpdater::OnTaskDownloaded(std::size_t index, const std::string& bod
     // Written beside the stored path and renamed over it: a reader of the cache (or a crash)
     // sees the old file or the new one, never a part.
     ReplaceFileContents(ClientPath(task.StoredPath()), body);
+    auto listing = m_cacheListings.find(platform::NativePath(ClientPath(task.CacheDirectory())));
+    if (listing != m_cacheListings.end()) listing->second.insert(task.storedName);
 
     if (task.extension == "xml") {
         if (task.fileName == FILE_VERSION_NAME) {
@@ -154,17 +158,40 @@ void ResourceUpdater::OnTaskFailed(std::size_t index) {
     if (task.phase == PHASE_FILE_VERSION || task.phase == PHASE_RES) EnterPhase(task.phase);
 }
 
-void ResourceUpdater::PruneOldVersions(const UpdateTask& task) {
-    const std::string suffix = "_" + task.fileName;
+std::set<std::string>& ResourceUpdater::CacheListing(const std::string& directory) {
+    auto found = m_cacheListings.find(directory);
+    if (found != m_cacheListings.end()) return found->second;
+    std::set<std::string>& names = m_cacheListings[directory];
     std::error_code error;
-    for (fs::directory_iterator it(platform::NativePath(ClientPath(task.CacheDirectory())), error), end;
-         !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.empty() || name[0] == '.' || name == task.storedName) continue;
-        if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        names.insert(it->path().filename().string());
+    }
+    return names;
+}
+
+void ResourceUpdater::PruneOldVersions(const UpdateTask& task) {
+    const std::string directory = platform::NativePath(ClientPath(task.CacheDirectory()));
+    const std::string suffix = "_" + task.fileName;
+    std::set<std::string>& names = CacheListing(directory);
+    names.insert(task.storedName);
+    for (auto it = names.begin(); it != names.end();) {
+        const std::string& name = *it;
+        bool candidate = !name.empty() && name[0] != '.' && name != task.storedName && name.size() >= suffix.size() &&
+                         name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+        if (!candidate) {
+            ++it;
             continue;
-        std::error_code ignored;
-        if (!it->is_directory(ignored) || it->is_symlink(ignored)) fs::remove(it->path(), ignored);
+        }
+        // Files only: a directory of a matching name stays, as does the name in the listing.
+        const fs::path path = fs::path(directory) / name;
+        std::error_code error;
+        fs::file_status status = fs::symlink_status(path, error);
+        if (!error && fs::is_directory(status)) {
+            ++it;
+            continue;
+        }
+        fs::remove(path, error);
+        it = names.erase(it);
     }
 }
 

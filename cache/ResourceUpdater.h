@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,5 +79,11 @@ private:
     void ReadManifest(const std::string& relative, Visit visit) const;
     void AddEntries(const std::string& relative, int entryPhase);
 
+    // The names in one cache directory, read once per run on its first pruning and kept in step
+    // with what the run commits and deletes there, so pruning does not list a directory of
+    // thousands of files again for every file committed into it.
+    std::set<std::string>& CacheListing(const std::string& directory);
+
     UpdateListener* m_listener { nullptr };
+    std::map<std::string, std::set<std::string>> m_cacheListings;
 };

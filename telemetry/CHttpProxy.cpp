@@ -1,5 +1,7 @@
 #include "telemetry/CHttpProxy.h"
 
+#include "telemetry/BodyBufferPool.h"
+
 #include <curl/curl.h>
 
 #include "telemetry/HttpInternals.h"
@@ -106,7 +108,7 @@ void CHttpProxy::Dispatch(platform::Message& message) {
     if (!callback) return;  // its owner is gone: drop the result
 
     int code = static_cast<int>(message.wParam);
-    std::string body = request->body;
+    std::string body = std::move(request->body);  // the request has no further use for it
     if (code == HTTP_RESULT_OK && body.empty()) code = HTTP_RESULT_EMPTY;
     request->busy = false;
     try {
@@ -114,6 +116,7 @@ void CHttpProxy::Dispatch(platform::Message& message) {
     } catch (...) {
         // Nothing crosses into the message loop; the request is freed all the same.
     }
+    BodyBufferPool::Instance().Recycle(std::move(body));
     // A handler that restarted the request handed it back to the machinery: the new worker owns it.
     if (request->busy) {
         request.release();
