@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "cache/PathUtils.h"
+#include "gt/GTResourceManager.h"
+
 bool CTlvcApp::InitInstance() {
     if (RelayToRunningClient(CommandLine())) return false;
     if (HandOffPendingUpgrade()) return false;
@@ -41,7 +44,8 @@ void CTlvcApp::EnableControlHosting() {
 void CTlvcApp::SetRegistryKey() { SetApplicationName(LAUNCHER_TITLE); }
 
 void CTlvcApp::LoadSkin() {
-    // The skin resource manager joins here with the toolkit.
+    // A missing or broken skin leaves the tables empty: windows then draw without pictures.
+    GTResourceManager::Instance().LoadSchema(AppPath(SKIN_SCHEMA));
 }
 
 void CTlvcApp::RegisterShadowClass() {

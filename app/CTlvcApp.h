@@ -11,6 +11,7 @@ public:
     static constexpr const char* LAUNCHER_TITLE = "Talvane微端";
     // Program name and window class: the desktop entry and the jump list carry the same name.
     static constexpr const char* APP_IDENTITY = "bf.tlvc";
+    // Below the program directory.
     static constexpr const char* SKIN_SCHEMA = "skin\\default\\index.schema";
 
     CTlvcApp() = default;

@@ -7,13 +7,15 @@ PACKAGES=(
   # toolchain
   build-essential cmake ninja-build pkg-config
   # libraries the client links
-  libcurl4-openssl-dev libh2o-evloop-dev libtinyxml-dev libjsoncpp-dev
+  libcurl4-openssl-dev libh2o-evloop-dev libssl-dev libtinyxml-dev libjsoncpp-dev
   libpng-dev zlib1g-dev libsigc++-3.0-dev
   libgtk-3-dev libayatana-appindicator3-dev libwebkit2gtk-4.1-dev
   # fonts for the skin's Chinese and Latin texts
   fonts-noto-cjk fontconfig
   # tests
   googletest libgtest-dev libgmock-dev xvfb xauth dbus-x11 python3
+  # real mouse input for the window tests (XTEST)
+  libxtst-dev
   # benchmarks
   nginx wrk hyperfine curl iproute2 time
 )

@@ -32,6 +32,7 @@ struct FetchOptions {
     bool pathAsIs { false };          // send "/../" as written
     std::vector<std::string> headers {};
     std::string postBody {};          // POST when not empty
+    std::string requestTarget {};     // sent as the request line's target, byte for byte, when not empty
 };
 
 std::size_t Append(char* data, std::size_t size, std::size_t count, void* target) {
@@ -50,6 +51,8 @@ Reply Fetch(const std::string& url, const FetchOptions& options = {}) {
     curl_easy_setopt(curl, CURLOPT_TIMEOUT, 20L);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
     curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, options.pathAsIs ? 1L : 0L);
+    const char* target = options.requestTarget.empty() ? nullptr : options.requestTarget.c_str();
+    curl_easy_setopt(curl, CURLOPT_REQUEST_TARGET, target);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options.lowSpeedSeconds ? 1000L : 0L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.lowSpeedSeconds);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Append);
@@ -255,6 +258,43 @@ TEST_F(OpsimTest, RequestLogKeepsMethodPathQueryAndHeadersInOrder) {
     m_sim.ClearFaults();
     EXPECT_TRUE(m_sim.Requests().empty());
     EXPECT_EQ(m_sim.RequestCount("/220_9/a.swf"), 0u);
+}
+
+// The report endpoints answer a short text and the log gives back every byte of the target: GBK
+// bytes (0xA0 and 0x85 among them, which Python's own word split would cut at), escapes kept,
+// the "#" part included.
+TEST_F(OpsimTest, ReportEndpointsAnswerAndTheLogKeepsRawTargets) {
+    const std::string query = "&user=\xD5\xC5\x81\xA0\x81\x85%41+b#frag";
+    Reply log = Fetch(Url(""), {.requestTarget = "/mc_log?" + query});
+    EXPECT_EQ(log.status, 200);
+    EXPECT_FALSE(log.body.empty());
+    Reply reason = Fetch(Url("mc_rea?col=101&text=a+b&mac="));
+    EXPECT_EQ(reason.status, 200);
+    m_sim.SetFault("/mc_rea", Fault::NotFound);
+    EXPECT_EQ(Fetch(Url("mc_rea?col=000&text=")).status, 404);
+
+    auto requests = m_sim.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].path, "/mc_log");
+    EXPECT_EQ(requests[0].query, query);
+    EXPECT_EQ(requests[1].path, "/mc_rea");
+    EXPECT_EQ(requests[1].query, "col=101&text=a+b&mac=");
+    EXPECT_EQ(requests[2].query, "col=000&text=");
+}
+
+// A stall without its head is a server that takes the request and never answers at all.
+TEST_F(OpsimTest, StallWithoutHeadSendsNothing) {
+    const std::string silentStall = R"({"path": "/mc_log", "fault": "stall", "send_head": 0})";
+    ASSERT_EQ(Fetch(Url("__sim/fault"), {.postBody = silentStall}).status, 200);
+    m_sim.SetFault("/mc_rea", Fault::Stall);
+
+    Reply silent = Fetch(Url("mc_log?&statcode=4"), {.lowSpeedSeconds = 1});
+    EXPECT_EQ(silent.code, CURLE_OPERATION_TIMEDOUT);
+    EXPECT_EQ(silent.status, 0);  // not even a status line
+    Reply headed = Fetch(Url("mc_rea?col=000"), {.lowSpeedSeconds = 1});
+    EXPECT_EQ(headed.code, CURLE_OPERATION_TIMEDOUT);
+    EXPECT_EQ(headed.status, 200);
+    EXPECT_EQ(m_sim.RequestCount("/mc_log"), 1u);
 }
 
 TEST_F(OpsimTest, OneEasyHandleKeepsOneConnection) {

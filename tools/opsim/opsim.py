@@ -18,10 +18,16 @@ Structure
     Endpoint           one simulated service: handle(Request) -> Response. Adding a service is
                        one subclass and one `sim.register(...)` line in build_simulator().
         ResourceHost   GET of any path serves the file below --root (the default endpoint).
+        ReportService  the statistics endpoints /mc_log and /mc_rea: 200 with a short text body.
         ControlApi     the test's remote control under /__sim/.
 
 Paths: `path` is the URL path as sent (percent-encoding kept, no query). Faults match either that
 form or its percent-decoded form; the request log keeps the form as sent.
+
+Bytes: a request target may carry raw bytes above 0x7F (the reports send GBK text unencoded). Only
+ASCII spaces separate the words of a request line, and the log keeps every byte of path, query
+and headers: the /__sim/requests reply writes each as the one character of the same code
+(ISO-8859-1), so a JSON reader that passes string bytes through gets the bytes exactly as sent.
 
 Control API (never logged, never faulted; connections that carry only control requests are not
 counted as connections):
@@ -30,10 +36,12 @@ counted as connections):
                           stall | slow. Params may also come as the query string:
                             slow:          bytes_per_tick (1024), tick_ms (20)
                             cutoff, stall: send_bytes (half of the body; a stall sends at most 16)
+                            stall:         send_head (1; 0 sends not even the status line)
     POST /__sim/clear     clears all faults and the request log (not the counters of connections).
     GET  /__sim/faults    {path: {"fault": name, params...}}
     GET  /__sim/requests  [{"method", "path", "query", "headers": {lower-cased name: value}}, ...]
-                          every non-control request in arrival order.
+                          every non-control request in arrival order, its bytes as sent (above);
+                          "query" is everything after the first "?", a "#" and what follows included.
     GET  /__sim/count?path=P   {"count": requests whose path equals P}
     GET  /__sim/stats     {"connections": connections that carried a non-control request,
                            "accepted": all TCP connections accepted, "requests": logged requests}
@@ -43,7 +51,8 @@ Faults (per path, for every later request of it until cleared):
     empty     200 with Content-Length: 0
     cutoff    the endpoint's reply with its real Content-Length, half of the body, then the
               connection closes
-    stall     the same, a few bytes, then silence until the client leaves or the server stops
+    stall     the same, a few bytes, then silence until the client leaves or the server stops;
+              with send_head=0 nothing at all: the request is read and never answered
     slow      the whole body in chunks of bytes_per_tick every tick_ms
 """
 
@@ -84,6 +93,15 @@ def json_reply(value, status=200):
     return Response(status, json.dumps(value).encode("utf-8"), JSON)
 
 
+def raw_json_reply(value):
+    """JSON whose strings hold request bytes one per character (all below 256), sent as those bytes."""
+    text = json.dumps(value, ensure_ascii=False)
+    try:
+        return Response(200, text.encode("latin-1"), JSON + "; charset=iso-8859-1")
+    except UnicodeEncodeError:   # not request bytes after all
+        return Response(200, text.encode("utf-8"), JSON)
+
+
 class Request:
     """One parsed request as endpoints see it."""
 
@@ -97,6 +115,7 @@ class Request:
         self.method = method
         self.path = path                                   # as sent, still percent-encoded
         self.query = query.partition("#")[0]               # without the "?"
+        self.raw_query = query                             # all after the "?", "#" and all, as sent
         self.decoded_path = urllib.parse.unquote(path)     # UTF-8, bad bytes replaced
         self.raw_decoded_path = urllib.parse.unquote_to_bytes(path)
         self.headers = headers                             # {lower-cased name: value}
@@ -158,7 +177,7 @@ class RequestLog:
         self._count_by_path = {}
 
     def add(self, request):
-        entry = {"method": request.method, "path": request.path, "query": request.query,
+        entry = {"method": request.method, "path": request.path, "query": request.raw_query,
                  "headers": request.headers}
         with self._lock:
             self._entries.append(entry)
@@ -269,6 +288,16 @@ class ResourceHost(Endpoint):
         return Response(200, body, content_type)
 
 
+class ReportService(Endpoint):
+    """The operator's statistics service: takes any report and answers a short text. The request
+    log holds what arrived; the answer's body is something a client may well never read."""
+
+    def handle(self, request):
+        if request.method not in ("GET", "HEAD"):
+            return html_page(405, "Method Not Allowed")
+        return Response(200, b"ok", "text/plain")
+
+
 class ControlApi(Endpoint):
     def __init__(self, sim):
         self._sim = sim
@@ -285,7 +314,7 @@ class ControlApi(Endpoint):
         if name == "faults" and method == "GET":
             return json_reply(self._sim.faults.snapshot())
         if name == "requests" and method == "GET":
-            return json_reply(self._sim.log.entries())
+            return raw_json_reply(self._sim.log.entries())
         if name == "count" and method == "GET":
             return json_reply({"count": self._sim.log.count(request.query_params().get("path", ""))})
         if name == "stats" and method == "GET":
@@ -324,6 +353,22 @@ class Handler(BaseHTTPRequestHandler):
         super().setup()
         self._counted = False
         self.server.sim.connections.on_accept()
+
+    def parse_request(self):
+        # str.split() would also split at \x85 and \xa0, ordinary bytes of GBK text in a target:
+        # hand the base class a plain target and put the real one back, byte for byte.
+        line = self.raw_requestline.rstrip(b"\r\n")
+        words = [word for word in line.split(b" ") if word]
+        if len(words) not in (2, 3):
+            return super().parse_request()
+        target = words[1].decode("latin-1")
+        words[1] = b"/"
+        self.raw_requestline = b" ".join(words) + b"\r\n"
+        if not super().parse_request():
+            return False
+        self.path = target
+        self.requestline = line.decode("latin-1")
+        return True
 
     def log_message(self, format, *args):
         if self.server.verbose:
@@ -428,7 +473,8 @@ class Handler(BaseHTTPRequestHandler):
         default = len(body) // 2 if fault.kind == "cutoff" else min(STALL_MAX_BYTES, len(body) // 2)
         sent = min(fault.int_param("send_bytes", default, 0), max(len(body) - 1, 0))
         self.close_connection = True
-        self.wfile.write(self._head(response, len(body)) + body[:sent])
+        if fault.kind != "stall" or fault.int_param("send_head", 1, 0):
+            self.wfile.write(self._head(response, len(body)) + body[:sent])
         if fault.kind == "stall":
             self._wait_until_client_leaves()
 
@@ -472,6 +518,8 @@ class Server(ThreadingHTTPServer):
 def build_simulator(args):
     sim = Simulator()
     sim.register(CONTROL_PREFIX, ControlApi(sim))
+    sim.register("/mc_log", ReportService())
+    sim.register("/mc_rea", ReportService())
     sim.set_default(ResourceHost(args.root))
     return sim
 
