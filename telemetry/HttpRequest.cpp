@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <system_error>
-#include <thread>
 
+#include "platform/Thread.h"
 #include "telemetry/BodyBufferPool.h"
 #include "telemetry/CHttpProxy.h"
 #include "telemetry/CurlHandlePool.h"
@@ -162,6 +165,62 @@ void RunTransfer(HttpRequest* request, TransferSettings settings) {
     CHttpProxy::Instance().PostResult(request, code);
 }
 
+// Starts the worker threads, so that the user-interface thread, which hands out the next
+// transfer after every result, never waits for the system to make a thread. Each request still
+// gets a worker of its own; this thread only starts them, in the order they were handed over.
+class WorkerStarter {
+public:
+    // A transfer needs little stack: libcurl's easy interface stays well below 100 KB. Small
+    // stacks are also reused by the C library instead of being mapped afresh for every worker.
+    static constexpr std::size_t WORKER_STACK = 512u * 1024u;
+
+    static WorkerStarter& Instance() {
+        static WorkerStarter* starter = new WorkerStarter();  // lives until the process ends
+        return *starter;
+    }
+
+    // False when the starter itself cannot run; the caller then keeps the request.
+    bool Hand(HttpRequest* request, const TransferSettings& settings) {
+        std::lock_guard lock(m_mutex);
+        if (!m_running) {
+            m_running = platform::StartDetachedThread([this] { Run(); }, WORKER_STACK);
+            if (!m_running) return false;
+        }
+        m_pending.push_back({request, settings});
+        m_handed.notify_one();
+        return true;
+    }
+
+private:
+    struct Pending {
+        HttpRequest* request;
+        TransferSettings settings;
+    };
+
+    void Run() {
+        for (;;) {
+            Pending next;
+            {
+                std::unique_lock lock(m_mutex);
+                m_handed.wait(lock, [this] { return !m_pending.empty(); });
+                next = m_pending.front();
+                m_pending.pop_front();
+            }
+            HttpRequest* request = next.request;
+            TransferSettings settings = next.settings;
+            bool started = platform::StartDetachedThread([request, settings] { RunTransfer(request, settings); },
+                                                         WORKER_STACK);
+            // A request without a worker still gets its answer: a failed transfer.
+            if (!started) CHttpProxy::Instance().PostResult(request, HTTP_RESULT_OTHER);
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_handed;
+    std::deque<Pending> m_pending;
+    bool m_running { false };
+};
+
 }  // namespace
 
 bool StartRequest(HttpRequest* request, const std::string& url, VHttpCallback* callback) {
@@ -178,12 +237,8 @@ bool StartRequest(HttpRequest* request, const std::string& url, VHttpCallback* c
     settings.connectMs = g_connectMs.load();
     settings.stallMs = g_stallMs.load();
     settings.bodyLimit = g_bodyLimit.load();
-    try {
-        if (g_failThreadStarts.load()) {
-            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-        }
-        std::thread(RunTransfer, request, settings).detach();
-    } catch (const std::system_error&) {
+    bool handed = !g_failThreadStarts.load() && WorkerStarter::Instance().Hand(request, settings);
+    if (!handed) {
         // The caller keeps the request.
         proxy.Disown();
         proxy.Unregister(request);

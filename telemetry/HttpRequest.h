@@ -41,7 +41,9 @@ struct HttpRequest {
 };
 
 // Starts `request` on a worker thread of its own; false, doing nothing, when `callback` is none,
-// `url` is empty or the request is busy. Takes ownership of `request` when it answers true.
+// `url` is empty or the request is busy. Takes ownership of `request` when it answers true. The
+// worker is started off the calling thread; should the system refuse it a thread, the request is
+// answered as a failed transfer (code 6).
 bool StartRequest(HttpRequest* request, const std::string& url, VHttpCallback* callback);
 
 // Limits that keep one transfer from holding its place for ever: a connection not made within
