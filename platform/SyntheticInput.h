@@ -17,6 +17,10 @@ namespace synthetic {
 // False when there is no display or it cannot take synthetic input.
 bool Available();
 
+// Why a test cannot drive the display here (no DISPLAY set, the display cannot be opened, or it
+// takes no synthetic input), as a sentence to skip the test with; null when it can.
+const char* WhyUnusable();
+
 // Held by a test while it drives the display: tests of other processes on the same display wait
 // for it, so that two of them never move the one pointer or cover each other's windows.
 class ExclusiveUse {

@@ -14,10 +14,6 @@
 //
 // Output is reproducible: no clock, no randomness, fixed packing order.
 
-#include <cairo.h>
-#include <pango/pangocairo.h>
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -31,71 +27,29 @@
 #include <vector>
 
 #include "gt/GTSkinNames.h"
+#include "tools/SkinDrawing.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace skin_drawing;
 
 // ---------------------------------------------------------------------------------------------
-// Colours and fonts.
+// Colours beyond the shared palette (tools/SkinPalette.h).
 
-struct Rgb {
-    double r, g, b;
-};
-
-constexpr Rgb Hex(std::uint32_t v) {
-    return Rgb { ((v >> 16) & 0xFF) / 255.0, ((v >> 8) & 0xFF) / 255.0, (v & 0xFF) / 255.0 };
-}
-
-// Chrome.
-constexpr Rgb CHROME_TOP = Hex(0x2D2E31);
-constexpr Rgb CHROME_BOTTOM = Hex(0x1B1C1F);
-constexpr Rgb EDGE = Hex(0x060607);
-constexpr Rgb HIGHLIGHT = Hex(0x45464B);
-// Felt.
-constexpr Rgb FELT = Hex(0x10261D);
-constexpr Rgb FELT_DEEP = Hex(0x0A1913);
-// Gold.
-constexpr Rgb GOLD = Hex(0xD9A55A);
-constexpr Rgb GOLD_HOT = Hex(0xF6C278);
-constexpr Rgb GOLD_DIM = Hex(0x6E5431);
 constexpr Rgb GOLD_DEEP = Hex(0xA8742C);
 // Text.
-constexpr Rgb TEXT = Hex(0x969696);
 constexpr Rgb TEXT_DISABLED = Hex(0x4C4C4F);
 constexpr Rgb IVORY = Hex(0xEFE6D2);
 constexpr Rgb IVORY_DIM = Hex(0x9A9384);
-// The update card.
-constexpr Rgb CARD_TOP = Hex(0xF4EDDD);
-constexpr Rgb CARD_BOTTOM = Hex(0xE3D6B8);
-constexpr Rgb CARD_EDGE = Hex(0xAE8A52);
-constexpr Rgb CARD_INK = Hex(0x5A4A33);
 // Close button.
 constexpr Rgb DANGER = Hex(0xB5342C);
 
-const char* const SANS = "Noto Sans CJK SC";
-const char* const SERIF = "Noto Serif CJK SC";
-
-enum State { Normal, Hot, Pushed, Disabled };
 const char* const STATE_SUFFIX[] = { skin::STATE_NORMAL, skin::STATE_HOT, skin::STATE_PUSHED,
                                      skin::STATE_DISABLE };
 
-void Set(cairo_t* cr, Rgb c, double alpha = 1.0) {
-    cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha);
-}
-
 // ---------------------------------------------------------------------------------------------
-// Shapes.
-
-void RoundRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-    r = std::min({ r, w / 2, h / 2 });
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
+// Shapes beyond the shared ones (tools/SkinDrawing.h).
 
 // Rounded at the top only.
 void TabShape(cairo_t* cr, double x, double y, double w, double h, double r) {
@@ -107,29 +61,10 @@ void TabShape(cairo_t* cr, double x, double y, double w, double h, double r) {
     cairo_close_path(cr);
 }
 
-void VerticalGradient(cairo_t* cr, double y0, double y1, Rgb top, Rgb bottom, double alpha = 1.0) {
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);
-    cairo_pattern_add_color_stop_rgba(p, 0, top.r, top.g, top.b, alpha);
-    cairo_pattern_add_color_stop_rgba(p, 1, bottom.r, bottom.g, bottom.b, alpha);
-    cairo_set_source(cr, p);
-    cairo_pattern_destroy(p);
-}
-
-void FillRect(cairo_t* cr, double x, double y, double w, double h, Rgb c, double alpha = 1.0) {
-    Set(cr, c, alpha);
-    cairo_rectangle(cr, x, y, w, h);
-    cairo_fill(cr);
-}
-
 void FillGradientRect(cairo_t* cr, double x, double y, double w, double h, Rgb top, Rgb bottom) {
     VerticalGradient(cr, y, y + h, top, bottom);
     cairo_rectangle(cr, x, y, w, h);
     cairo_fill(cr);
-}
-
-// A one-pixel horizontal line covering whole pixels.
-void HLine(cairo_t* cr, double x0, double x1, double y, Rgb c, double alpha = 1.0) {
-    FillRect(cr, x0, y, x1 - x0, 1, c, alpha);
 }
 
 void Stroke(cairo_t* cr, Rgb c, double width, double alpha = 1.0) {
@@ -141,30 +76,6 @@ void Stroke(cairo_t* cr, Rgb c, double width, double alpha = 1.0) {
 // ---------------------------------------------------------------------------------------------
 // Text.
 
-struct Font {
-    const char* family;
-    double px;
-    int weight;
-};
-
-PangoLayout* MakeLayout(cairo_t* cr, const std::string& text, Font font) {
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
-    cairo_font_options_destroy(options);
-    pango_layout_context_changed(layout);
-    PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(description, font.family);
-    pango_font_description_set_absolute_size(description, font.px * PANGO_SCALE);
-    pango_font_description_set_weight(description, static_cast<PangoWeight>(font.weight));
-    pango_layout_set_font_description(layout, description);
-    pango_font_description_free(description);
-    pango_layout_set_text(layout, text.c_str(), -1);
-    return layout;
-}
-
 // Width of a text in a font.
 double TextWidth(cairo_t* cr, const std::string& text, Font font) {
     PangoLayout* layout = MakeLayout(cr, text, font);
@@ -172,28 +83,6 @@ double TextWidth(cairo_t* cr, const std::string& text, Font font) {
     pango_layout_get_pixel_extents(layout, nullptr, &logical);
     g_object_unref(layout);
     return logical.width;
-}
-
-enum Align { Left, Centre, Right };
-
-// Draws one line of text in the box, centred vertically on the ink of a full-height ideograph,
-// so Chinese and Latin texts sit alike.
-void Text(cairo_t* cr, const std::string& text, Font font, Rgb colour, double x, double y, double w, double h,
-          Align align = Centre, double alpha = 1.0) {
-    PangoLayout* reference = MakeLayout(cr, "国", font);
-    PangoRectangle refInk;
-    pango_layout_get_pixel_extents(reference, &refInk, nullptr);
-    g_object_unref(reference);
-
-    PangoLayout* layout = MakeLayout(cr, text, font);
-    PangoRectangle logical;
-    pango_layout_get_pixel_extents(layout, nullptr, &logical);
-    double left = align == Left ? x : align == Centre ? x + (w - logical.width) / 2.0 : x + w - logical.width;
-    double top = y + (h - refInk.height) / 2.0 - refInk.y;
-    cairo_move_to(cr, std::round(left), std::round(top));
-    Set(cr, colour, alpha);
-    pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -337,28 +226,6 @@ void GlyphBroom(cairo_t* cr, double x, double y, double s, Rgb c) {
     Stroke(cr, c, 1.3);
 }
 
-void Spade(cairo_t* cr, double cx, double top, double size, Rgb c, double alpha = 1.0) {
-    // A spade of height `size`: two lobes, a point and a stem.
-    double w = size * 0.86;
-    double lobeY = top + size * 0.55;
-    cairo_move_to(cr, cx, top);
-    cairo_curve_to(cr, cx + w * 0.15, top + size * 0.18, cx + w * 0.52, top + size * 0.3, cx + w * 0.5,
-                   lobeY);
-    cairo_curve_to(cr, cx + w * 0.48, top + size * 0.76, cx + w * 0.16, top + size * 0.78, cx + w * 0.04,
-                   top + size * 0.64);
-    cairo_curve_to(cr, cx + w * 0.08, top + size * 0.82, cx + w * 0.16, top + size * 0.94, cx + w * 0.26,
-                   top + size);
-    cairo_line_to(cr, cx - w * 0.26, top + size);
-    cairo_curve_to(cr, cx - w * 0.16, top + size * 0.94, cx - w * 0.08, top + size * 0.82, cx - w * 0.04,
-                   top + size * 0.64);
-    cairo_curve_to(cr, cx - w * 0.16, top + size * 0.78, cx - w * 0.48, top + size * 0.76, cx - w * 0.5,
-                   lobeY);
-    cairo_curve_to(cr, cx - w * 0.52, top + size * 0.3, cx - w * 0.15, top + size * 0.18, cx, top);
-    cairo_close_path(cr);
-    Set(cr, c, alpha);
-    cairo_fill(cr);
-}
-
 void GlyphPlay(cairo_t* cr, double x, double y, double s, Rgb c) {
     cairo_arc(cr, x + s / 2, y + s / 2, s * 0.4, 0, 2 * M_PI);
     Stroke(cr, c, 1.3);
@@ -425,53 +292,6 @@ struct Picture {
     cairo_surface_t* surface { nullptr };
     int x { 0 }, y { 0 };
 };
-
-// Straight (not premultiplied) 8-bit RGBA rows, as the PNG and ICO files carry them.
-std::vector<std::uint8_t> StraightRgba(cairo_surface_t* surface) {
-    cairo_surface_flush(surface);
-    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h * 4);
-    for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = row[x];
-            const unsigned a = p >> 24;
-            auto straight = [a](unsigned c) { return a == 0 ? 0u : std::min(255u, (c * 255 + a / 2) / a); };
-            std::uint8_t* o = &out[(static_cast<std::size_t>(y) * w + x) * 4];
-            o[0] = static_cast<std::uint8_t>(straight((p >> 16) & 0xFF));
-            o[1] = static_cast<std::uint8_t>(straight((p >> 8) & 0xFF));
-            o[2] = static_cast<std::uint8_t>(straight(p & 0xFF));
-            o[3] = static_cast<std::uint8_t>(a);
-        }
-    }
-    return out;
-}
-
-// Always 8-bit RGBA, even for opaque pictures: the skin loader accepts nothing else.
-bool WritePng(const fs::path& path, cairo_surface_t* surface) {
-    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-    std::vector<std::uint8_t> rgba = StraightRgba(surface);
-    std::FILE* file = std::fopen(path.string().c_str(), "wb");
-    if (!file) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < h; ++y) png_write_row(png, rgba.data() + static_cast<std::size_t>(y) * w * 4);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
-}
 
 // An icon file with 32-bit bitmap entries (what every icon reader understands).
 bool WriteIco(const fs::path& path, const std::vector<cairo_surface_t*>& sizes) {
@@ -570,11 +390,7 @@ public:
     // Draws a picture of w × h with `draw` and adds it as set.name.
     void Add(const std::string& set, const std::string& name, int w, int h,
              const std::function<void(cairo_t*)>& draw) {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-        cairo_t* cr = cairo_create(surface);
-        draw(cr);
-        cairo_destroy(cr);
-        m_pictures.push_back(Picture { set, name, surface });
+        m_pictures.push_back(Picture { set, name, Render(w, h, draw) });
     }
     // Another name for the last picture (the same rectangle).
     void Alias(const std::string& set, const std::string& name) {
@@ -887,6 +703,21 @@ void DrawNameButton(cairo_t* cr, State s) {
     GlyphChevron(cr, w - 20, (h - 16) / 2.0 + (s == Pushed ? 1 : 0), 16, colour);
 }
 
+// Fills the current path (a gold button's outline, h pixels high) with the gold button's ground
+// in state s, keeping the path for the outline's stroke.
+void GoldButtonFill(cairo_t* cr, State s, int h) {
+    Rgb top = s == Hot        ? Hex(0xF8CF87)
+              : s == Pushed   ? Hex(0xB9853C)
+              : s == Disabled ? Hex(0x55504A)
+                              : Hex(0xE6B168);
+    Rgb bottom = s == Hot        ? Hex(0xD39B4B)
+                 : s == Pushed   ? Hex(0x8E5F25)
+                 : s == Disabled ? Hex(0x3A3733)
+                                 : Hex(0xB47A34);
+    VerticalGradient(cr, 0, h, top, bottom);
+    cairo_fill_preserve(cr);
+}
+
 // Bottom-bar buttons of the game window: a pill with a glyph and a label. The recharge button is
 // the gold one.
 void DrawBarButton(cairo_t* cr, State s, int w, const std::string& label, const Glyph& glyph, bool primary) {
@@ -895,16 +726,7 @@ void DrawBarButton(cairo_t* cr, State s, int w, const std::string& label, const 
     RoundRect(cr, 0.5, 0.5, w - 1, h - 1, 13);
     Rgb text;
     if (primary) {
-        Rgb top = s == Hot        ? Hex(0xF8CF87)
-                  : s == Pushed   ? Hex(0xB9853C)
-                  : s == Disabled ? Hex(0x55504A)
-                                  : Hex(0xE6B168);
-        Rgb bottom = s == Hot        ? Hex(0xD39B4B)
-                     : s == Pushed   ? Hex(0x8E5F25)
-                     : s == Disabled ? Hex(0x3A3733)
-                                     : Hex(0xB47A34);
-        VerticalGradient(cr, 0, h, top, bottom);
-        cairo_fill_preserve(cr);
+        GoldButtonFill(cr, s, h);
         Set(cr, s == Disabled ? Hex(0x2A2A2A) : Hex(0x5E3F16));
         text = s == Disabled ? Hex(0x7C766C) : Hex(0x2A1A08);
     } else {
@@ -947,16 +769,7 @@ void DrawDialogButton(cairo_t* cr, State s, const std::string& label, bool prima
     RoundRect(cr, 0.5, 0.5, w - 1, h - 1, 5);
     Rgb text;
     if (primary) {
-        Rgb top = s == Hot        ? Hex(0xF8CF87)
-                  : s == Pushed   ? Hex(0xB9853C)
-                  : s == Disabled ? Hex(0x55504A)
-                                  : Hex(0xE6B168);
-        Rgb bottom = s == Hot        ? Hex(0xD39B4B)
-                     : s == Pushed   ? Hex(0x8E5F25)
-                     : s == Disabled ? Hex(0x3A3733)
-                                     : Hex(0xB47A34);
-        VerticalGradient(cr, 0, h, top, bottom);
-        cairo_fill_preserve(cr);
+        GoldButtonFill(cr, s, h);
         Set(cr, Hex(0x5E3F16));
         text = s == Disabled ? Hex(0x7C766C) : Hex(0x2A1A08);
     } else {
@@ -1211,14 +1024,6 @@ void DrawTaskIcon(cairo_t* cr, double s, const Glyph& glyph) {
     cairo_scale(cr, s * 0.6 / 16.0, s * 0.6 / 16.0);
     glyph(cr, 0, 0, 16, GOLD_HOT);
     cairo_restore(cr);
-}
-
-cairo_surface_t* Render(int w, int h, const std::function<void(cairo_t*)>& draw) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    cairo_t* cr = cairo_create(surface);
-    draw(cr);
-    cairo_destroy(cr);
-    return surface;
 }
 
 bool WriteIcons(const fs::path& dir) {

@@ -15,10 +15,6 @@
 //
 // Output is reproducible: no clock, no randomness. FILE.cpp is rewritten only when it changes.
 
-#include <cairo.h>
-#include <pango/pangocairo.h>
-#include <png.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -33,78 +29,25 @@
 #include <string>
 #include <vector>
 
+#include "tools/SkinDrawing.h"
 #include "uninstall/UninstallResources.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace res = uninstall_res;
+using namespace skin_drawing;
 
 // ---------------------------------------------------------------------------------------------
-// Colours and fonts (the client's palette).
+// Colours beyond the client's palette (tools/SkinPalette.h).
 
-struct Rgb {
-    double r, g, b;
-};
-
-constexpr Rgb Hex(std::uint32_t v) {
-    return Rgb { ((v >> 16) & 0xFF) / 255.0, ((v >> 8) & 0xFF) / 255.0, (v & 0xFF) / 255.0 };
-}
-
-constexpr Rgb CHROME_TOP = Hex(0x2D2E31);
-constexpr Rgb CHROME_BOTTOM = Hex(0x1B1C1F);
-constexpr Rgb EDGE = Hex(0x060607);
-constexpr Rgb HIGHLIGHT = Hex(0x45464B);
-constexpr Rgb FELT = Hex(0x10261D);
 constexpr Rgb FELT_LIGHT = Hex(0x163A2B);
-constexpr Rgb FELT_DEEP = Hex(0x0A1913);
-constexpr Rgb GOLD = Hex(0xD9A55A);
-constexpr Rgb GOLD_HOT = Hex(0xF6C278);
-constexpr Rgb GOLD_DIM = Hex(0x6E5431);
-constexpr Rgb TEXT = Hex(0x969696);
-constexpr Rgb CARD_TOP = Hex(0xF4EDDD);
-constexpr Rgb CARD_BOTTOM = Hex(0xE3D6B8);
-constexpr Rgb CARD_EDGE = Hex(0xAE8A52);
-constexpr Rgb CARD_INK = Hex(0x5A4A33);
 constexpr Rgb BERRY = Hex(0xC0392B);
 constexpr Rgb BERRY_DEEP = Hex(0x8E2A20);
 constexpr Rgb TEAR = Hex(0x7DB9E8);
 
-const char* const SANS = "Noto Sans CJK SC";
-const char* const SERIF = "Noto Serif CJK SC";
-
-void Set(cairo_t* cr, Rgb c, double alpha = 1.0) { cairo_set_source_rgba(cr, c.r, c.g, c.b, alpha); }
-
 // ---------------------------------------------------------------------------------------------
-// Shapes and text.
-
-void RoundRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-    r = std::min({ r, w / 2, h / 2 });
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-    cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-    cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-    cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-    cairo_close_path(cr);
-}
-
-void VerticalGradient(cairo_t* cr, double y0, double y1, Rgb top, Rgb bottom, double alpha = 1.0) {
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);
-    cairo_pattern_add_color_stop_rgba(p, 0, top.r, top.g, top.b, alpha);
-    cairo_pattern_add_color_stop_rgba(p, 1, bottom.r, bottom.g, bottom.b, alpha);
-    cairo_set_source(cr, p);
-    cairo_pattern_destroy(p);
-}
-
-void FillRect(cairo_t* cr, double x, double y, double w, double h, Rgb c, double alpha = 1.0) {
-    Set(cr, c, alpha);
-    cairo_rectangle(cr, x, y, w, h);
-    cairo_fill(cr);
-}
-
-void HLine(cairo_t* cr, double x0, double x1, double y, Rgb c, double alpha = 1.0) {
-    FillRect(cr, x0, y, x1 - x0, 1, c, alpha);
-}
+// Shapes beyond the shared ones (tools/SkinDrawing.h).
 
 // A radial pool of light: `inner` at the centre fading to `outer` at `radius`.
 void Spotlight(cairo_t* cr, double x, double y, double w, double h, double cx, double cy, double radius,
@@ -116,71 +59,6 @@ void Spotlight(cairo_t* cr, double x, double y, double w, double h, double cx, d
     cairo_rectangle(cr, x, y, w, h);
     cairo_fill(cr);
     cairo_pattern_destroy(p);
-}
-
-struct Font {
-    const char* family;
-    double px;
-    int weight;
-};
-
-PangoLayout* MakeLayout(cairo_t* cr, const std::string& text, Font font) {
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
-    cairo_font_options_destroy(options);
-    pango_layout_context_changed(layout);
-    PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(description, font.family);
-    pango_font_description_set_absolute_size(description, font.px * PANGO_SCALE);
-    pango_font_description_set_weight(description, static_cast<PangoWeight>(font.weight));
-    pango_layout_set_font_description(layout, description);
-    pango_font_description_free(description);
-    pango_layout_set_text(layout, text.c_str(), -1);
-    return layout;
-}
-
-enum Align { Left, Centre, Right };
-
-// One line of text in the box, centred vertically on the ink of a full-height ideograph.
-void Text(cairo_t* cr, const std::string& text, Font font, Rgb colour, double x, double y, double w, double h,
-          Align align = Centre, double alpha = 1.0) {
-    PangoLayout* reference = MakeLayout(cr, "国", font);
-    PangoRectangle refInk;
-    pango_layout_get_pixel_extents(reference, &refInk, nullptr);
-    g_object_unref(reference);
-    PangoLayout* layout = MakeLayout(cr, text, font);
-    PangoRectangle logical;
-    pango_layout_get_pixel_extents(layout, nullptr, &logical);
-    double left = align == Left ? x : align == Centre ? x + (w - logical.width) / 2.0 : x + w - logical.width;
-    double top = y + (h - refInk.height) / 2.0 - refInk.y;
-    cairo_move_to(cr, std::round(left), std::round(top));
-    Set(cr, colour, alpha);
-    pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
-}
-
-void Spade(cairo_t* cr, double cx, double top, double size, Rgb c, double alpha = 1.0) {
-    double w = size * 0.86;
-    double lobeY = top + size * 0.55;
-    cairo_move_to(cr, cx, top);
-    cairo_curve_to(cr, cx + w * 0.15, top + size * 0.18, cx + w * 0.52, top + size * 0.3, cx + w * 0.5,
-                   lobeY);
-    cairo_curve_to(cr, cx + w * 0.48, top + size * 0.76, cx + w * 0.16, top + size * 0.78, cx + w * 0.04,
-                   top + size * 0.64);
-    cairo_curve_to(cr, cx + w * 0.08, top + size * 0.82, cx + w * 0.16, top + size * 0.94, cx + w * 0.26,
-                   top + size);
-    cairo_line_to(cr, cx - w * 0.26, top + size);
-    cairo_curve_to(cr, cx - w * 0.16, top + size * 0.94, cx - w * 0.08, top + size * 0.82, cx - w * 0.04,
-                   top + size * 0.64);
-    cairo_curve_to(cr, cx - w * 0.16, top + size * 0.78, cx - w * 0.48, top + size * 0.76, cx - w * 0.5,
-                   lobeY);
-    cairo_curve_to(cr, cx - w * 0.52, top + size * 0.3, cx - w * 0.15, top + size * 0.18, cx, top);
-    cairo_close_path(cr);
-    Set(cr, c, alpha);
-    cairo_fill(cr);
 }
 
 // A heart of height `size` with its top notch at (cx, top).
@@ -227,15 +105,6 @@ void SmallCard(cairo_t* cr, double x, double y, double w, double h, double angle
 
 // ---------------------------------------------------------------------------------------------
 // Pictures.
-
-cairo_surface_t* Render(int w, int h, const std::function<void(cairo_t*)>& draw) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    cairo_t* cr = cairo_create(surface);
-    draw(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    return surface;
-}
 
 // The window's ground, 537 × 402, drawn 4 pixels in from the left edge: felt under the survey,
 // a charcoal footer (from row 351) for the buttons, and the maker's mark in the caption band.
@@ -376,8 +245,6 @@ void DrawCryingSheet(cairo_t* cr) {
     }
 }
 
-enum State { Normal, Hot, Pushed, Disabled };
-
 // The shared button look, 119 × 39; the text is the control's.
 void DrawButton(cairo_t* cr, State s) {
     const int w = 119, h = 39;
@@ -498,55 +365,6 @@ void DrawBar(cairo_t* cr) {
 
 // ---------------------------------------------------------------------------------------------
 // Output.
-
-// Straight (not premultiplied) 8-bit RGBA rows.
-std::vector<std::uint8_t> StraightRgba(cairo_surface_t* surface) {
-    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h * 4);
-    for (int y = 0; y < h; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t p = row[x];
-            const unsigned a = p >> 24;
-            auto straight = [a](unsigned c) { return a == 0 ? 0u : std::min(255u, (c * 255 + a / 2) / a); };
-            std::uint8_t* o = &out[(static_cast<std::size_t>(y) * w + x) * 4];
-            o[0] = static_cast<std::uint8_t>(straight((p >> 16) & 0xFF));
-            o[1] = static_cast<std::uint8_t>(straight((p >> 8) & 0xFF));
-            o[2] = static_cast<std::uint8_t>(straight(p & 0xFF));
-            o[3] = static_cast<std::uint8_t>(a);
-        }
-    }
-    return out;
-}
-
-void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::string*>(png_get_io_ptr(png));
-    out->append(reinterpret_cast<const char*>(data), length);
-}
-
-// The picture as an 8-bit RGBA PNG file's bytes; empty on failure.
-std::string EncodePng(cairo_surface_t* surface) {
-    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-    std::vector<std::uint8_t> rgba = StraightRgba(surface);
-    std::string out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, AppendBytes, nullptr);
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < h; ++y) png_write_row(png, rgba.data() + static_cast<std::size_t>(y) * w * 4);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return out;
-}
 
 struct Resource {
     int number;

@@ -10,14 +10,10 @@
 
 #include <vector>
 
+#include "platform/gtk/SyntheticXDisplay.h"
+
 namespace platform::synthetic {
 namespace {
-
-Display* XDisplay() {
-    GdkDisplay* display = gdk_display_get_default();
-    if (!display || !GDK_IS_X11_DISPLAY(display)) return nullptr;
-    return gdk_x11_display_get_xdisplay(display);
-}
 
 std::string WindowTitle(Display* display, ::Window window) {
     Atom utf8 = XInternAtom(display, "UTF8_STRING", False);

@@ -13,8 +13,9 @@
 
 #include <string>
 
+#include "platform/gtk/SyntheticXDisplay.h"
+
 namespace platform::synthetic {
-namespace {
 
 Display* XDisplay() {
     GdkDisplay* display = gdk_display_get_default();
@@ -22,13 +23,19 @@ Display* XDisplay() {
     return gdk_x11_display_get_xdisplay(display);
 }
 
-}  // namespace
-
 bool Available() {
     Display* display = XDisplay();
     if (!display) return false;
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     return XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
+}
+
+const char* WhyUnusable() {
+    const char* display = g_getenv("DISPLAY");
+    if (!display || !*display) return "needs a display (the test run uses xvfb-run)";
+    if (!Window::OpenDisplay()) return "the display cannot be opened";
+    if (!Available()) return "the display takes no synthetic input";
+    return nullptr;
 }
 
 ExclusiveUse::ExclusiveUse() {

@@ -62,6 +62,27 @@ std::uint32_t MapState(guint state) {
     return out;
 }
 
+// The client's button for GDK's button number; false for buttons beyond the third.
+bool MapButton(guint button, MouseButton& out) {
+    switch (button) {
+        case 1: out = MouseButton::Left; return true;
+        case 2: out = MouseButton::Middle; return true;
+        case 3: out = MouseButton::Right; return true;
+        default: return false;
+    }
+}
+
+// The pointer's position (whole pixels, in the window and on the screen) and the modifier state
+// of a button or motion event.
+template <typename PointerEvent>
+void SetPointer(MouseInput& input, const PointerEvent& event) {
+    input.x = static_cast<int>(std::floor(event.x));
+    input.y = static_cast<int>(std::floor(event.y));
+    input.screenX = static_cast<int>(std::floor(event.x_root));
+    input.screenY = static_cast<int>(std::floor(event.y_root));
+    input.state = MapState(event.state);
+}
+
 // The original virtual-key code of a key; 0 for keys the client never asks about.
 std::uint32_t VirtualKey(guint keyval) {
     if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z) return 'A' + (keyval - GDK_KEY_a);
@@ -860,18 +881,9 @@ gboolean Window::Impl::OnButtonPress(GtkWidget*, GdkEventButton* event, Impl* se
     // GDK's own double and triple presses repeat presses already seen: the pair is made below.
     if (event->type != GDK_BUTTON_PRESS) return TRUE;
     MouseInput input;
-    switch (event->button) {
-        case 1: input.button = MouseButton::Left; break;
-        case 2: input.button = MouseButton::Middle; break;
-        case 3: input.button = MouseButton::Right; break;
-        default: return FALSE;
-    }
+    if (!MapButton(event->button, input.button)) return FALSE;
     CallScope scope(self);
-    input.x = static_cast<int>(std::floor(event->x));
-    input.y = static_cast<int>(std::floor(event->y));
-    input.screenX = static_cast<int>(std::floor(event->x_root));
-    input.screenY = static_cast<int>(std::floor(event->y_root));
-    input.state = MapState(event->state);
+    SetPointer(input, *event);
 
     GtkSettings* settings = gtk_widget_get_settings(self->widget);
     gint doubleTime = 400, doubleDistance = 5;
@@ -920,18 +932,9 @@ gboolean Window::Impl::OnButtonPress(GtkWidget*, GdkEventButton* event, Impl* se
 gboolean Window::Impl::OnButtonRelease(GtkWidget*, GdkEventButton* event, Impl* self) {
     if (!self->alive || event->window != self->OwnGdkWindow()) return FALSE;
     MouseInput input;
-    switch (event->button) {
-        case 1: input.button = MouseButton::Left; break;
-        case 2: input.button = MouseButton::Middle; break;
-        case 3: input.button = MouseButton::Right; break;
-        default: return FALSE;
-    }
+    if (!MapButton(event->button, input.button)) return FALSE;
     CallScope scope(self);
-    input.x = static_cast<int>(std::floor(event->x));
-    input.y = static_cast<int>(std::floor(event->y));
-    input.screenX = static_cast<int>(std::floor(event->x_root));
-    input.screenY = static_cast<int>(std::floor(event->y_root));
-    input.state = MapState(event->state);
+    SetPointer(input, *event);
     if (!self->client) return TRUE;
     // Without capture, a release over another zone is not the client's.
     if (!self->captured && !self->IsChild()) {
@@ -946,11 +949,7 @@ gboolean Window::Impl::OnMotion(GtkWidget*, GdkEventMotion* event, Impl* self) {
     if (!self->alive || event->window != self->OwnGdkWindow()) return FALSE;
     CallScope scope(self);
     MouseInput input;
-    input.x = static_cast<int>(std::floor(event->x));
-    input.y = static_cast<int>(std::floor(event->y));
-    input.screenX = static_cast<int>(std::floor(event->x_root));
-    input.screenY = static_cast<int>(std::floor(event->y_root));
-    input.state = MapState(event->state);
+    SetPointer(input, *event);
     if (!self->client) return TRUE;
     int zone = (self->captured || self->IsChild()) ? HTCLIENT : self->client->OnHitTest(input.x, input.y);
     if (zone != HTCLIENT) {

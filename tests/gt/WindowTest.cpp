@@ -64,10 +64,7 @@ public:
 class RealWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "needs a display (the test run uses xvfb-run)";
-        if (!platform::Window::OpenDisplay()) GTEST_SKIP() << "the display cannot be opened";
-        if (!synthetic::Available()) GTEST_SKIP() << "the display takes no synthetic input";
+        if (const char* reason = synthetic::WhyUnusable()) GTEST_SKIP() << reason;
         m_display = std::make_unique<synthetic::ExclusiveUse>();
         ASSERT_TRUE(gttest::LoadSolidSkin(m_dir.Path(), {
                                                             { "win.bkg", 40, 40, 48, 8, 8 },

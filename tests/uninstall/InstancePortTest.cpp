@@ -11,11 +11,13 @@
 #include "platform/Process.h"
 #include "platform/Window.h"
 #include "tests/support/TempDir.h"
+#include "tests/uninstall/ScopedVariable.h"
 
 using namespace std::chrono_literals;
 using platform::InstancePort;
 using platform::InstancePortClient;
 using platform::PortPostResult;
+using uninstalltest::ScopedVariable;
 
 namespace {
 
@@ -30,26 +32,6 @@ std::string PortName(const std::string& what) {
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
     return platform::MessageQueue::Instance().PumpUntil(done, timeout);
 }
-
-// Sets an environment variable for as long as it lives.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (m_old) {
-            setenv(m_name, m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // The helper process that holds a port (tests/uninstall/PortHolder.cpp).
 class PortHolder {

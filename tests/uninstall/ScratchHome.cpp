@@ -26,21 +26,7 @@ ScratchHome::ScratchHome() {
         { "XDG_DATA_HOME", DataHome() },
         { "TMPDIR", Temporary() },
     };
-    for (const auto& [name, value] : variables) {
-        const char* old = std::getenv(name);
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        setenv(name, value.c_str(), 1);
-    }
-}
-
-ScratchHome::~ScratchHome() {
-    for (const auto& [name, value] : m_saved) {
-        if (value) {
-            setenv(name.c_str(), value->c_str(), 1);
-        } else {
-            unsetenv(name.c_str());
-        }
-    }
+    for (const auto& [name, value] : variables) m_variables.emplace_back(name, value.string());
 }
 
 std::vector<fs::path> ScratchHome::Entries() const {

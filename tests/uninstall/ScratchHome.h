@@ -1,12 +1,12 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
+#include <list>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/support/TempDir.h"
+#include "tests/uninstall/ScopedVariable.h"
 
 namespace uninstalltest {
 
@@ -16,7 +16,6 @@ namespace uninstalltest {
 class ScratchHome {
 public:
     ScratchHome();
-    ~ScratchHome();
     ScratchHome(const ScratchHome&) = delete;
     ScratchHome& operator=(const ScratchHome&) = delete;
 
@@ -44,7 +43,7 @@ public:
 
 private:
     test::TempDir m_dir;
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+    std::list<ScopedVariable> m_variables;
 };
 
 // Every entry below `directory` that the removal walk counts as a file (dot-named ones and what

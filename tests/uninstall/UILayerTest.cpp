@@ -371,10 +371,7 @@ namespace {
 class UILayerDisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "needs a display (the test run uses xvfb-run)";
-        if (!platform::Window::OpenDisplay()) GTEST_SKIP() << "the display cannot be opened";
-        if (!synthetic::Available()) GTEST_SKIP() << "the display takes no synthetic input";
+        if (const char* reason = synthetic::WhyUnusable()) GTEST_SKIP() << reason;
         m_display = std::make_unique<synthetic::ExclusiveUse>();
     }
     void TearDown() override {

@@ -60,10 +60,7 @@ bool ProcessEnded(int pid) {
 class UninstallEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) GTEST_SKIP() << "needs a display (the test run uses xvfb-run)";
-        if (!platform::Window::OpenDisplay()) GTEST_SKIP() << "the display cannot be opened";
-        if (!synthetic::Available()) GTEST_SKIP() << "the display takes no synthetic input";
+        if (const char* reason = synthetic::WhyUnusable()) GTEST_SKIP() << reason;
         m_display = std::make_unique<synthetic::ExclusiveUse>();
         platform::MessageQueue::Instance().BindToCurrentThread();
         if (const char* folder = std::getenv("TLV_UNINSTALL_SCREENSHOTS")) m_screenshots = folder;

@@ -21,6 +21,7 @@
 #include "telemetry/ReportSender.h"
 #include "tests/support/OperatorSimulator.h"
 #include "tests/support/TempDir.h"
+#include "tests/uninstall/ScopedVariable.h"
 #include "tests/uninstall/ScratchHome.h"
 #include "uninstall/CUnInstallFrameWnd.h"
 #include "uninstall/CompletionReport.h"
@@ -32,6 +33,7 @@
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+using uninstalltest::ScopedVariable;
 
 namespace {
 
@@ -40,28 +42,6 @@ constexpr const char* MAC = "001A2B3C4D5E";
 bool Pump(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
     return platform::MessageQueue::Instance().PumpUntil(done, timeout);
 }
-
-// Sets an environment variable for as long as it lives.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (m_old) {
-            setenv(m_name, m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 class UninstallFlowTest : public ::testing::Test {
 protected:
