@@ -11,6 +11,11 @@
 UpdateScheduler::UpdateScheduler(ResourceUpdater& updater, Sender sender)
     : m_updater(updater), m_sender(std::move(sender)) {}
 
+UpdateScheduler::~UpdateScheduler() {
+    // Results that arrive later must not reach a scheduler that is gone.
+    if (auto comm = m_comm.lock()) comm->BindResourceHandler({});
+}
+
 std::unique_ptr<UpdateScheduler> UpdateScheduler::OverServerComm(ResourceUpdater& updater,
                                                                   const std::shared_ptr<ServerComm>& comm) {
     std::weak_ptr<ServerComm> weak = comm;
@@ -18,6 +23,7 @@ std::unique_ptr<UpdateScheduler> UpdateScheduler::OverServerComm(ResourceUpdater
         if (auto target = weak.lock()) RequestResourceFile(target, url, index);
     });
     UpdateScheduler* self = scheduler.get();
+    self->m_comm = comm;
     comm->BindResourceHandler(
         [self](bool failed, unsigned index, const std::string& body) { self->OnTransferResult(failed, index, body); });
     return scheduler;

@@ -20,10 +20,11 @@ public:
     using Sender = std::function<void(const std::string& url, unsigned index)>;
 
     UpdateScheduler(ResourceUpdater& updater, Sender sender);
+    ~UpdateScheduler();
     UpdateScheduler(const UpdateScheduler&) = delete;
     UpdateScheduler& operator=(const UpdateScheduler&) = delete;
 
-    // Sends through `comm` and takes its resource results.
+    // Sends through `comm` and takes its resource results until the scheduler goes.
     static std::unique_ptr<UpdateScheduler> OverServerComm(ResourceUpdater& updater,
                                                            const std::shared_ptr<ServerComm>& comm);
 
@@ -43,4 +44,5 @@ private:
 
     ResourceUpdater& m_updater;
     Sender m_sender;
+    std::weak_ptr<ServerComm> m_comm;  // whose results come here, when sending through one
 };
