@@ -48,7 +48,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-# The user's folders, by the same rules the uninstaller reads them (platform/SpecialFolders.h):
+# The user's folders, by the same rules the uninstaller reads them (platform/UserFolders.h):
 # an XDG_* variable counts only when it is an absolute path.
 absolute_or() {
     case "$1" in

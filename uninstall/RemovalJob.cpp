@@ -11,7 +11,7 @@
 #include "app/IniText.h"
 #include "cache/FileUtils.h"
 #include "platform/NativePath.h"
-#include "platform/SpecialFolders.h"
+#include "platform/UserFolders.h"
 #include "platform/VersionResource.h"
 
 namespace fs = std::filesystem;
