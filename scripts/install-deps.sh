@@ -17,7 +17,7 @@ PACKAGES=(
   # real mouse input for the window tests (XTEST)
   libxtst-dev
   # benchmarks
-  nginx wrk hyperfine curl iproute2 time
+  nginx wrk hyperfine curl iproute2 time procps
 )
 
 missing=()
