@@ -11,13 +11,13 @@ PACKAGES=(
   libpng-dev zlib1g-dev libsigc++-3.0-dev
   libgtk-3-dev libayatana-appindicator3-dev libwebkit2gtk-4.1-dev
   # fonts for the skin's Chinese and Latin texts
-  fonts-noto-cjk fontconfig
+  fonts-noto-cjk fonts-dejavu-core fontconfig
   # tests
-  googletest libgtest-dev libgmock-dev xvfb xauth dbus-x11 python3
+  googletest libgtest-dev libgmock-dev xvfb xauth dbus-x11 python3 procps
   # real mouse input for the window tests (XTEST)
   libxtst-dev
   # benchmarks
-  nginx wrk hyperfine curl iproute2 time procps
+  nginx wrk hyperfine curl iproute2 time
 )
 
 missing=()
