@@ -10,6 +10,7 @@
 
 #include "gt/GTImage.h"
 #include "gt/GTPainter.h"
+#include "tests/gt/SurfacePixels.h"
 #include "gt/GTResourceManager.h"
 #include "platform/WindowSurface.h"
 
@@ -48,16 +49,8 @@ public:
     Target(const Target&) = delete;
     Target& operator=(const Target&) = delete;
 
-    void Fill(std::uint32_t argb) {
-        cairo_surface_flush(surface);
-        for (int y = 0; y < Height(); ++y)
-            for (int x = 0; x < Width(); ++x) Row(y)[x] = argb;
-        cairo_surface_mark_dirty(surface);
-    }
-    std::uint32_t At(int x, int y) {
-        cairo_surface_flush(surface);
-        return Row(y)[x];
-    }
+    void Fill(std::uint32_t argb) { test::FillPixels(surface, argb); }
+    std::uint32_t At(int x, int y) { return test::PixelAt(surface, x, y); }
     int Width() const { return cairo_image_surface_get_width(surface); }
     int Height() const { return cairo_image_surface_get_height(surface); }
     std::vector<std::uint32_t> Pixels() {
@@ -81,12 +74,6 @@ public:
 
     cairo_surface_t* surface { nullptr };
     cairo_t* cr { nullptr };
-
-private:
-    std::uint32_t* Row(int y) {
-        return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface) +
-                                                y * cairo_image_surface_get_stride(surface));
-    }
 };
 
 int Channel(std::uint32_t argb, int shift) {

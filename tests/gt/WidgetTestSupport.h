@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gt/GTPainter.h"
+#include "tests/gt/SurfacePixels.h"
 #include "gt/GTResourceManager.h"
 #include "gt/GTWidget.h"
 #include "gt/GTWindow.h"
@@ -61,16 +62,8 @@ public:
     }
     bool PushLayered(cairo_surface_t* image) override { return Present(image, 0, 0); }
 
-    void Fill(std::uint32_t argb) {
-        cairo_surface_flush(m_image);
-        for (int y = 0; y < Height(); ++y)
-            for (int x = 0; x < Width(); ++x) Row(y)[x] = argb;
-        cairo_surface_mark_dirty(m_image);
-    }
-    std::uint32_t At(int x, int y) {
-        cairo_surface_flush(m_image);
-        return Row(y)[x];
-    }
+    void Fill(std::uint32_t argb) { test::FillPixels(m_image, argb); }
+    std::uint32_t At(int x, int y) { return test::PixelAt(m_image, x, y); }
     // Bounding box of the pixels that match; empty when there are none.
     GTRect Where(const std::function<bool(std::uint32_t)>& match) {
         GTRect box;
@@ -87,10 +80,6 @@ public:
     int presents { 0 };
 
 private:
-    std::uint32_t* Row(int y) {
-        return reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(m_image) +
-                                                y * cairo_image_surface_get_stride(m_image));
-    }
     cairo_surface_t* m_image;
 };
 
