@@ -119,12 +119,16 @@ bool WriteAll(int socket, const void* data, std::size_t size) {
     return true;
 }
 
-// The answer to one request, given on the user-interface thread.
+// The answer to one request. The user-interface thread writes it to the asker itself, right
+// after posting: a close message it posts may end the process before the connection's thread
+// runs again, and the asker must still learn that the message was posted.
 struct Answer {
     std::mutex mutex;
     std::condition_variable given;
-    bool done { false };
-    bool posted { false };
+    int socket { -1 };
+    bool done { false };       // answered, or the answer could not be written
+    bool written { false };    // the answer byte is on its way to the asker
+    bool abandoned { false };  // the connection stopped waiting; its socket may be closed any time
 };
 
 struct PortRequest : MessagePayload {
@@ -152,10 +156,18 @@ protected:
         TargetId window = m_lookup(request->title);
         bool posted = window != 0 &&
                       MessageQueue::Instance().Post(window, request->message, request->wParam, request->lParam);
-        std::lock_guard lock(request->answer->mutex);
-        request->answer->posted = posted;
-        request->answer->done = true;
-        request->answer->given.notify_all();
+        Answer& answer = *request->answer;
+        std::lock_guard lock(answer.mutex);
+        if (answer.abandoned) return;
+        // One byte to a local socket whose asker waits for it: it fits in the buffer at once.
+        const std::uint8_t byte = posted ? ANSWER_POSTED : ANSWER_NO_WINDOW;
+        ssize_t sent;
+        do {
+            sent = send(answer.socket, &byte, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        } while (sent < 0 && errno == EINTR);
+        answer.written = sent == 1;
+        answer.done = true;
+        answer.given.notify_all();
     }
 
 private:
@@ -243,22 +255,23 @@ void InstancePort::State::Serve(Connection& connection) {
         request->wParam = static_cast<std::uintptr_t>(header.wParam);
         request->lParam = static_cast<std::intptr_t>(header.lParam);
         auto answer = std::make_shared<Answer>();
+        answer->socket = socket;
         request->answer = answer;
 
         // The queue owns the request until the responder has answered it.
         if (!MessageQueue::Instance().Post(responder, MSG_PORT_REQUEST, 0, 0, std::move(request))) break;
-        bool answered = false;
+        bool written = false;
         {
             std::unique_lock lock(answer->mutex);
             auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(HOLDER_ANSWER_MS);
             // Released ports stop waiting within a slice.
             while (!answer->done && !stopping.load() && std::chrono::steady_clock::now() < deadline)
                 answer->given.wait_for(lock, std::chrono::milliseconds(50));
-            answered = answer->done;
+            written = answer->written;
+            // From here the socket may be closed, and its number reused: a late answer is dropped.
+            if (!answer->done) answer->abandoned = true;
         }
-        if (!answered) break;
-        std::uint8_t byte = answer->posted ? ANSWER_POSTED : ANSWER_NO_WINDOW;
-        if (!WriteAll(socket, &byte, 1)) break;
+        if (!written) break;
     }
     shutdown(socket, SHUT_RDWR);
     connection.finished.store(true);

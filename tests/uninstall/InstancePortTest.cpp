@@ -174,4 +174,35 @@ TEST_F(InstancePortTest, TheHolderAnswersFromItsUserInterfaceThread) {
     EXPECT_TRUE(port.Hold(name));
 }
 
+// A holder that lets go of the port as soon as the posted message arrives, as a client does on
+// a close message, still tells the asker that the message was posted.
+class ReleasingTarget : public platform::MessageTarget {
+public:
+    InstancePort* port { nullptr };
+
+protected:
+    // Overridden from MessageTarget:
+    void OnMessage(platform::Message&) override { port->Release(); }
+};
+
+TEST_F(InstancePortTest, AHolderThatEndsOnThePostedMessageStillAnswersPosted) {
+    const std::string name = PortName("release");
+    for (int round = 0; round < 30; ++round) {
+        ReleasingTarget window;
+        InstancePort port;
+        window.port = &port;
+        ASSERT_TRUE(port.Hold(name, [&](const std::string&) { return window.Id(); }));
+        std::atomic<bool> done { false };
+        PortPostResult result = PortPostResult::NoWindow;
+        std::thread asker([&] {
+            InstancePortClient client;
+            if (client.Connect(name)) result = client.PostToWindow("w", platform::WM_CLOSE, 0, 0);
+            done = true;
+        });
+        EXPECT_TRUE(WaitFor([&] { return done.load() && !port.IsHeld(); }));
+        asker.join();
+        ASSERT_EQ(result, PortPostResult::Posted) << "round " << round;
+    }
+}
+
 }  // namespace
