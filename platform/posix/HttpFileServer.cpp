@@ -30,8 +30,10 @@ namespace {
 
 // Request bodies are never used; a larger one is refused before it is buffered.
 constexpr std::size_t MAX_REQUEST_BODY = 1024;
-// Sockets accepted per readiness of the listener before other work gets a turn.
-constexpr int MAX_ACCEPTS_PER_ROUND = 16;
+// Sockets accepted per readiness of the listener before other work gets a turn. One at a time
+// interleaves new connections with the requests already read, which keeps the slowest answers
+// quicker when every request comes on a new connection (the listener stays ready meanwhile).
+constexpr int MAX_ACCEPTS_PER_ROUND = 1;
 // How long CloseConnections lets the aborted connections wind down.
 constexpr auto CLOSE_GRACE = std::chrono::milliseconds(1000);
 // A large file goes out in pieces of this size.
