@@ -163,10 +163,22 @@ TEST_F(UninstallEndToEndTest, StartedFromItsInstallationItMovesAwayAndRemovesItW
     synthetic::MoveTo(At(150, 380).x, At(150, 380).y);
     // The look of an idle button (close1Btn now, finishBtn in step 4) and of the survey's first
     // check box place while it holds none.
+    // A window mapped but not painted yet reads black; a busy machine can show that for a while,
+    // so the look counts once it is drawn and has stayed for a moment.
     std::optional<std::uint32_t> idleButton, noBox;
+    auto drawn = [&] {
+        auto pixel = Pixel(425, 362);
+        return pixel && *pixel != 0xFF000000u && pixel != Pixel(425, 340) ? pixel : std::nullopt;
+    };
+    auto since = std::chrono::steady_clock::now();
     ASSERT_TRUE(Pump([&] {
-        idleButton = Pixel(425, 362);
-        return idleButton && idleButton == Pixel(425, 362) && *idleButton != Pixel(425, 340);
+        auto now = drawn();
+        if (!now || now != idleButton) {
+            idleButton = now;
+            since = std::chrono::steady_clock::now();
+            return false;
+        }
+        return std::chrono::steady_clock::now() - since >= 200ms;
     }));
     noBox = Pixel(296, 139);
     Screenshot("uninstall-step1.png");
