@@ -145,9 +145,14 @@ TEST_F(UninstallEndToEndTest, StartedFromItsInstallationItMovesAwayAndRemovesItW
         if (entry.path().filename().string().starts_with("~uninst")) copy = entry.path();
     }
     ASSERT_FALSE(copy.empty()) << "no relocated copy in " << m_home.Temporary();
-    ASSERT_TRUE(Pump([&] { return (m_copyPid = ProcessRunning(copy)) > 0; }));
-    EXPECT_NE(ReadText("/proc/" + std::to_string(m_copyPid) + "/environ")
-                  .find("INSTALLPATH=" + installation.string() + "/" + std::string(1, '\0')),
+    // The program turns into the copy a moment before the copy's environment can be read.
+    std::string environment;
+    ASSERT_TRUE(Pump([&] {
+        if ((m_copyPid = ProcessRunning(copy)) <= 0) return false;
+        environment = ReadText("/proc/" + std::to_string(m_copyPid) + "/environ");
+        return !environment.empty();
+    }));
+    EXPECT_NE(environment.find("INSTALLPATH=" + installation.string() + "/" + std::string(1, '\0')),
               std::string::npos);
 
     // Step 1: the window of the copy, at the layout's size.
