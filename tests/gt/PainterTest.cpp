@@ -60,13 +60,7 @@ public:
         return all;
     }
     // Bounding box of the pixels that match; empty when there are none.
-    GTRect Where(const std::function<bool(std::uint32_t)>& match) {
-        GTRect box;
-        for (int y = 0; y < Height(); ++y)
-            for (int x = 0; x < Width(); ++x)
-                if (match(At(x, y))) box = box.Union(GTRect { x, y, x + 1, y + 1 });
-        return box;
-    }
+    GTRect Where(const std::function<bool(std::uint32_t)>& match) { return test::PixelsWhere(surface, match); }
     // Bounding box of the pixels that differ from `background` in the bits of `mask`.
     GTRect Ink(std::uint32_t background = OPAQUE_BLACK, std::uint32_t mask = 0xFFFFFFFF) {
         return Where([&](std::uint32_t pixel) { return (pixel & mask) != (background & mask); });

@@ -65,13 +65,7 @@ public:
     void Fill(std::uint32_t argb) { test::FillPixels(m_image, argb); }
     std::uint32_t At(int x, int y) { return test::PixelAt(m_image, x, y); }
     // Bounding box of the pixels that match; empty when there are none.
-    GTRect Where(const std::function<bool(std::uint32_t)>& match) {
-        GTRect box;
-        for (int y = 0; y < Height(); ++y)
-            for (int x = 0; x < Width(); ++x)
-                if (match(At(x, y))) box = box.Union(GTRect { x, y, x + 1, y + 1 });
-        return box;
-    }
+    GTRect Where(const std::function<bool(std::uint32_t)>& match) { return test::PixelsWhere(m_image, match); }
     GTRect WhereColor(std::uint32_t argb) {
         return Where([argb](std::uint32_t pixel) { return pixel == argb; });
     }
